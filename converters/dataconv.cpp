@@ -1,17 +1,44 @@
 // dataconv: converts a legacy BP, FuNN or Kohonen data file into a DataSet file.
+#include <memory>
+
+#include "Common/Exceptions.h"
 #include "Common/Program.h"
+#include "DataObject/Data.h"
+#include "FileHandler/Filer.h"
+#include "FileHandler/ParseTools.h"
+#include "QVCompatibility/FileHandlers/Data/TQVDataFiler.h"
+#include "QVCompatibility/FileHandlers/FileInfo.h"
 
 namespace {
 
-int Convert(int argc, char** /*argv*/) {
+int Convert(int argc, char** argv) {
   if (argc != 3) {
     nuxa::ReportLine("Usage: dataconv OldFileName NewFileName");
     return 1;
   }
-  nuxa::ReportLine("dataconv: conversion not available yet");
-  return 1;
+  std::unique_ptr<nuxa::Data> data;
+  std::unique_ptr<nuxa::TQVDataFileInfo> info;
+  try {
+    nuxa::TQVDataFiler::LoadData(argv[1], data, info);
+  } catch (const nuxa::TException& e) {
+    nuxa::ReportLine(e.Message() != nullptr ? e.Message() : "");
+    return 1;
+  }
+  nuxa::FileTools tools;
+  try {
+    nuxa::SaveDataSet(tools, argv[2], data.get(), nullptr, nullptr);
+  } catch (const nuxa::FileTools::Error& e) {
+    nuxa::ReportLine(e.message.c_str());
+    return 1;
+  }
+  // The header record is only deleted: nothing of it goes into the DataSet file.
+  data.reset();
+  info.reset();
+  return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return nuxa::RunProgram(Convert, argc, argv); }
+int main(int argc, char** argv) {
+  return nuxa::RunProgram(Convert, argc, argv);
+}
