@@ -1,17 +1,48 @@
 // mlpconv: converts a legacy MLP network file into a network file.
+#include <memory>
+
+#include "Common/Assert.h"
+#include "Common/Exceptions.h"
 #include "Common/Program.h"
+#include "FileHandler/NetworkFile.h"
+#include "FileHandler/ParseTools.h"
+#include "NeuralNets/MLP/TMLPNetwork.h"
+#include "QVCompatibility/FileHandlers/FileInfo.h"
+#include "QVCompatibility/FileHandlers/MLP/TQVMLPFiler.h"
 
 namespace {
 
-int Convert(int argc, char** /*argv*/) {
+int Convert(int argc, char** argv) {
   if (argc != 3) {
     nuxa::ReportLine("Usage: mlpconv OldFileName NewFileName");
     return 1;
   }
-  nuxa::ReportLine("mlpconv: conversion not available yet");
-  return 1;
+  std::unique_ptr<nuxa::TMLPNetwork> PtrMLPLoaded = nullptr;
+  std::unique_ptr<nuxa::TQVMLPFileInfo> PtrFinLoaded = nullptr;
+  try {
+    nuxa::TQVMLPFiler::LoadMLP(argv[1], PtrMLPLoaded, PtrFinLoaded);
+  } catch (const nuxa::TException& e) {
+    nuxa::ReportLine(e.Message() != nullptr ? e.Message() : "");
+    return 1;
+  }
+  // The loader hands out both or throws.
+  NUXA_ASSERT(PtrMLPLoaded != 0);
+  NUXA_ASSERT(PtrFinLoaded != 0);
+  nuxa::FileTools tools;
+  try {
+    nuxa::SaveNetwork(tools, argv[2], *PtrMLPLoaded);
+  } catch (const nuxa::FileTools::Error& e) {
+    nuxa::ReportLine(e.message.c_str());
+    return 1;
+  }
+  // The header record is only deleted: nothing of it goes into the network file.
+  PtrMLPLoaded.reset();
+  PtrFinLoaded.reset();
+  return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) { return nuxa::RunProgram(Convert, argc, argv); }
+int main(int argc, char** argv) {
+  return nuxa::RunProgram(Convert, argc, argv);
+}
