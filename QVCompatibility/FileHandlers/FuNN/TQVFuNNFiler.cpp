@@ -13,7 +13,7 @@
 #include "FileHandler/OutputFile.h"
 #include "FileHandler/ParseTools.h"
 #include "QVCompatibility/FileHandlers/Data/TQVWordReader.h"
-#include "QVCompatibility/FileHandlers/FuNN/TQVNetworkReader.h"
+#include "QVCompatibility/FileHandlers/TQVNetworkReader.h"
 
 namespace nuxa {
 

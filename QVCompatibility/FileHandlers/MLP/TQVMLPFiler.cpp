@@ -15,7 +15,7 @@
 #include "NeuralNets/TBasicLayer.h"
 #include "NeuralNets/TConnections.h"
 #include "QVCompatibility/FileHandlers/Data/TQVWordReader.h"
-#include "QVCompatibility/FileHandlers/FuNN/TQVNetworkReader.h"
+#include "QVCompatibility/FileHandlers/TQVNetworkReader.h"
 
 namespace nuxa {
 

@@ -1,4 +1,4 @@
-#include "QVCompatibility/FileHandlers/FuNN/TQVNetworkReader.h"
+#include "QVCompatibility/FileHandlers/TQVNetworkReader.h"
 
 #include <gtest/gtest.h>
 

@@ -14,8 +14,8 @@
 //
 // Everything is header-only so that the FuNN and the MLP configuration of the
 // library, which never hold each other's sources, can both use it.
-#ifndef NUXA_QVCOMPATIBILITY_FILEHANDLERS_FUNN_TQVNETWORKREADER_H_
-#define NUXA_QVCOMPATIBILITY_FILEHANDLERS_FUNN_TQVNETWORKREADER_H_
+#ifndef NUXA_QVCOMPATIBILITY_FILEHANDLERS_TQVNETWORKREADER_H_
+#define NUXA_QVCOMPATIBILITY_FILEHANDLERS_TQVNETWORKREADER_H_
 
 #include <algorithm>
 #include <cstddef>
@@ -157,4 +157,4 @@ class TQVNetworkReader {
 
 }  // namespace nuxa
 
-#endif  // NUXA_QVCOMPATIBILITY_FILEHANDLERS_FUNN_TQVNETWORKREADER_H_
+#endif  // NUXA_QVCOMPATIBILITY_FILEHANDLERS_TQVNETWORKREADER_H_
