@@ -5,6 +5,9 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
 
 #include "Common/Assert.h"
 #include "Common/Exceptions.h"
@@ -51,31 +54,158 @@ Data::Values Data::AllocateValues(int rows, int columns, const char* location) {
 // ---------------------------------------------------------------------------
 // TLabel, TLabelList
 
-TLabel::TLabel(const std::string& name, double weight)
-    : weight_(weight), name_(name), has_name_(true) {}
+namespace {
 
-TLabelList::TLabelList(const std::string& name, double weight) {
-  labels_.emplace_back(name, weight);
+using NamePool = std::unordered_map<std::string, std::size_t>;
+
+// Never destroyed: a label in an object of static storage may be destroyed
+// after every ordinary static, and must still find its pool then.
+NamePool& Pool() {
+  static NamePool* const pool = new NamePool();
+  return *pool;
+}
+
+}  // namespace
+
+TLabel::NameEntry* TLabel::Acquire(const std::string& name) {
+  static_assert(std::is_same<NameEntry, NamePool::value_type>::value, "pool entry type");
+  // Entries of an unordered_map stay where they are until erased.
+  NameEntry& entry = *Pool().try_emplace(name, 0).first;
+  ++entry.second;
+  return &entry;
+}
+
+void TLabel::Release(NameEntry* entry) noexcept {
+  if (entry == nullptr || --entry->second > 0) return;
+  NamePool& pool = Pool();
+  pool.erase(pool.find(entry->first));
+}
+
+std::size_t TLabel::NameCount() {
+  return Pool().size();
+}
+
+TLabel::TLabel(const std::string& name, double weight) : weight_(weight), name_(Acquire(name)) {}
+
+TLabel::TLabel(const TLabel& other) noexcept : weight_(other.weight_), name_(other.name_) {
+  if (name_ != nullptr) ++name_->second;
+}
+
+TLabel::TLabel(TLabel&& other) noexcept : weight_(other.weight_), name_(other.name_) {
+  other.name_ = nullptr;
+}
+
+TLabel& TLabel::operator=(const TLabel& other) noexcept {
+  // Taking the new name before letting go of the old one keeps a
+  // self-assignment from erasing the entry.
+  if (other.name_ != nullptr) ++other.name_->second;
+  Release(name_);
+  name_ = other.name_;
+  weight_ = other.weight_;
+  return *this;
+}
+
+TLabel& TLabel::operator=(TLabel&& other) noexcept {
+  if (this != &other) {
+    Release(name_);
+    name_ = other.name_;
+    other.name_ = nullptr;
+  }
+  weight_ = other.weight_;
+  return *this;
+}
+
+TLabel::~TLabel() {
+  Release(name_);
+}
+
+const std::string& TLabel::Name() const {
+  // Never destroyed, like the pool.
+  static const std::string* const empty = new std::string();
+  return name_ != nullptr ? name_->first : *empty;
+}
+
+TLabelList::TLabelList(const std::string& name, double weight) : first_(name, weight), count_(1) {}
+
+TLabelList::TLabelList(const TLabelList& other) : first_(other.first_), count_(other.count_) {
+  if (count_ > 1) {
+    capacity_ = count_ - 1;
+    rest_.reset(new TLabel[static_cast<std::size_t>(capacity_)]);
+    std::copy_n(other.rest_.get(), capacity_, rest_.get());
+  }
+}
+
+TLabelList::TLabelList(TLabelList&& other) noexcept {
+  Swap(other);
+}
+
+TLabelList& TLabelList::operator=(const TLabelList& other) {
+  if (this != &other) {
+    TLabelList copy(other);
+    Swap(copy);
+  }
+  return *this;
+}
+
+TLabelList& TLabelList::operator=(TLabelList&& other) noexcept {
+  if (this != &other) {
+    TLabelList taken(std::move(other));
+    Swap(taken);
+  }
+  return *this;
+}
+
+void TLabelList::Swap(TLabelList& other) noexcept {
+  std::swap(first_, other.first_);
+  rest_.swap(other.rest_);
+  std::swap(count_, other.count_);
+  std::swap(capacity_, other.capacity_);
 }
 
 const TLabel& TLabelList::Label(int index) const {
   NUXA_ASSERT(index >= 0 && index < Count());
-  return labels_[static_cast<std::size_t>(index)];
+  return index == 0 ? first_ : rest_[static_cast<std::size_t>(index) - 1];
 }
 
 TLabel& TLabelList::Label(int index) {
   NUXA_ASSERT(index >= 0 && index < Count());
-  return labels_[static_cast<std::size_t>(index)];
+  return At(index);
 }
 
 void TLabelList::Add(const std::string& name, double weight) {
-  for (TLabel& label : labels_) {
+  for (std::int32_t i = 0; i < count_; ++i) {
+    TLabel& label = At(i);
     if (label.HasName() && label.Name() == name) {
       label.SetWeight(label.Weight() + weight);
       return;
     }
   }
-  labels_.emplace_back(name, weight);
+  if (count_ == std::numeric_limits<std::int32_t>::max()) throw std::length_error("TLabelList");
+  // Everything that may throw happens before the list changes.
+  TLabel label(name, weight);
+  if (count_ == 0) {
+    first_ = std::move(label);
+  } else {
+    if (count_ - 1 == capacity_) {
+      const std::int32_t grown = capacity_ == 0 ? 1
+                                 : capacity_ > std::numeric_limits<std::int32_t>::max() / 2
+                                     ? std::numeric_limits<std::int32_t>::max()
+                                     : capacity_ * 2;
+      std::unique_ptr<TLabel[]> larger(new TLabel[static_cast<std::size_t>(grown)]);
+      std::move(rest_.get(), rest_.get() + capacity_, larger.get());
+      rest_ = std::move(larger);
+      capacity_ = grown;
+    }
+    rest_[static_cast<std::size_t>(count_) - 1] = std::move(label);
+  }
+  ++count_;
+}
+
+void TLabelList::Clear() noexcept {
+  first_ = TLabel();
+  rest_.reset();
+  count_ = 0;
+  capacity_ = 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -15,7 +15,9 @@
 //
 // Storage: all input values of all slots live in one contiguous vector
 // (slot-major, `Inputs()` values per slot), the output values likewise, so a
-// set costs about 8 bytes per value and no allocation per row.
+// set costs about 8 bytes per value and no allocation per row. A labelled set
+// adds one 32-byte label list per slot, which allocates only for a second
+// label; the label names are shared (see TLabel).
 #ifndef NUXA_DATAOBJECT_DATA_H_
 #define NUXA_DATAOBJECT_DATA_H_
 
@@ -32,35 +34,65 @@ namespace nuxa {
 
 /// One label of a row: a name with a weight. A default-constructed label has
 /// weight 0 and no name (HasName() false, Name() empty).
+///
+/// Rows of a large set mostly repeat a few names, so a label does not own its
+/// text: every distinct name is kept once in a process-wide pool with a count
+/// of the labels holding it, and a label is the weight and a pointer to its
+/// pool entry (16 bytes). Copies share the entry; the last label to let go of a
+/// name removes it from the pool, so names that no label holds cost nothing.
+/// The pool is not synchronised: labels are for one thread.
 class TLabel {
  public:
   TLabel() = default;
-  /// Copies name.
+  /// Copies name (into the pool when no label holds it yet).
   TLabel(const std::string& name, double weight);
+  TLabel(const TLabel& other) noexcept;
+  TLabel(TLabel&& other) noexcept;
+  TLabel& operator=(const TLabel& other) noexcept;
+  TLabel& operator=(TLabel&& other) noexcept;
+  ~TLabel();
 
   double Weight() const { return weight_; }
   void SetWeight(double weight) { weight_ = weight; }
-  /// The name; empty when the label has none.
-  const std::string& Name() const { return name_; }
-  bool HasName() const { return has_name_; }
+  /// The name; empty when the label has none. The reference stays valid while
+  /// this label keeps its name.
+  const std::string& Name() const;
+  bool HasName() const { return name_ != nullptr; }
+
+  /// The number of distinct names held by the labels alive now.
+  static std::size_t NameCount();
 
  private:
+  // A pool entry: the name and the number of labels holding it.
+  using NameEntry = std::pair<const std::string, std::size_t>;
+  static NameEntry* Acquire(const std::string& name);
+  static void Release(NameEntry* entry) noexcept;
+
   double weight_ = 0.0;
-  std::string name_;
-  bool has_name_ = false;
+  NameEntry* name_ = nullptr;
 };
 
 /// The labels of one row, in the order they were first added. Copies are deep.
+/// The first label is kept inside the list, so a list of at most one label
+/// takes no memory beyond its own 32 bytes; further labels go to an array on
+/// the heap.
 class TLabelList {
  public:
   /// An empty list.
   TLabelList() = default;
   /// A list of one label.
   TLabelList(const std::string& name, double weight);
+  TLabelList(const TLabelList& other);
+  /// Leaves other empty.
+  TLabelList(TLabelList&& other) noexcept;
+  TLabelList& operator=(const TLabelList& other);
+  TLabelList& operator=(TLabelList&& other) noexcept;
+  ~TLabelList() = default;
 
-  int Count() const { return static_cast<int>(labels_.size()); }
-  bool Empty() const { return labels_.empty(); }
+  int Count() const { return static_cast<int>(count_); }
+  bool Empty() const { return count_ == 0; }
   /// The index-th label, 0 <= index < Count() (fatal assertion otherwise).
+  /// Adding a label may move every label but the first.
   const TLabel& Label(int index) const;
   TLabel& Label(int index);
 
@@ -68,10 +100,16 @@ class TLabelList {
   /// byte comparison); appends a new label (a copy of name) when none does.
   void Add(const std::string& name, double weight);
   /// Removes every label.
-  void Clear() { labels_.clear(); }
+  void Clear() noexcept;
 
  private:
-  std::vector<TLabel> labels_;
+  void Swap(TLabelList& other) noexcept;
+  TLabel& At(std::int32_t index) { return index == 0 ? first_ : rest_[index - 1]; }
+
+  TLabel first_;                    // label 0 when count_ > 0
+  std::unique_ptr<TLabel[]> rest_;  // labels 1 to count_ - 1, room for capacity_
+  std::int32_t count_ = 0;
+  std::int32_t capacity_ = 0;
 };
 
 /// The data set. Slots are numbered 0 to Rows() - 1. Every slot is readable

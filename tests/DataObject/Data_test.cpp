@@ -5,6 +5,7 @@
 #include <climits>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Common/Exceptions.h"
@@ -281,6 +282,97 @@ TEST(LabelListTest, CopiesAreDeep) {
   ASSERT_EQ(2, one.Count());
   EXPECT_EQ(2.0, one.Label(0).Weight());
   EXPECT_EQ("dog", one.Label(1).Name());
+}
+
+// Rows of a big labelled set mostly carry one label: such a list must fit in
+// the list object itself, and a label must not own a copy of its name.
+TEST(LabelListTest, OneLabelLivesInsideTheList) {
+  if (sizeof(void*) == 8) {
+    EXPECT_EQ(16u, sizeof(TLabel));
+    EXPECT_EQ(32u, sizeof(TLabelList));
+  }
+  const auto inside = [](const TLabelList& list, const TLabel& label) {
+    const char* begin = reinterpret_cast<const char*>(&list);
+    const char* at = reinterpret_cast<const char*>(&label);
+    return at >= begin && at + sizeof(TLabel) <= begin + sizeof(TLabelList);
+  };
+  TLabelList list("cat", 1.0);
+  EXPECT_TRUE(inside(list, list.Label(0)));
+  TLabelList empty;
+  empty.Add("dog", 2.0);
+  EXPECT_TRUE(inside(empty, empty.Label(0)));
+  const TLabelList copy(list);
+  EXPECT_TRUE(inside(copy, copy.Label(0)));
+
+  // Growing keeps the first label in place and moves the others out.
+  const TLabel* first = &list.Label(0);
+  for (int i = 0; i < 9; ++i) list.Add("n" + std::to_string(i), 1.0);
+  EXPECT_EQ(first, &list.Label(0));
+  EXPECT_FALSE(inside(list, list.Label(1)));
+}
+
+// Names are shared between labels and dropped by the last one holding them, so
+// a long run through many distinct names leaves nothing behind.
+TEST(LabelListTest, NamesAreReleasedByTheLastLabelHoldingThem) {
+  const std::size_t before = TLabel::NameCount();
+  {
+    TLabelList a("pool-a", 1.0);
+    TLabelList b("pool-a", 2.0);
+    EXPECT_EQ(before + 1, TLabel::NameCount());
+    b.Add("pool-b", 1.0);
+    EXPECT_EQ(before + 2, TLabel::NameCount());
+
+    TLabelList c(b);  // c holds pool-a and pool-b too
+    b.Clear();
+    a = TLabelList();
+    EXPECT_EQ(before + 2, TLabel::NameCount());
+    ASSERT_EQ(2, c.Count());
+    EXPECT_EQ("pool-a", c.Label(0).Name());
+    EXPECT_EQ("pool-b", c.Label(1).Name());
+
+    TLabelList moved(std::move(c));
+    EXPECT_TRUE(c.Empty());  // a moved-from list is empty
+    const TLabelList& alias = moved;
+    moved = alias;
+    moved.Label(1) = moved.Label(1);
+    moved.Label(0) = TLabel();  // an unnamed label holds no name
+    EXPECT_FALSE(moved.Label(0).HasName());
+    EXPECT_EQ("", moved.Label(0).Name());
+    EXPECT_EQ(before + 1, TLabel::NameCount());
+    EXPECT_EQ("pool-b", moved.Label(1).Name());
+
+    for (int i = 0; i < 1000; ++i) {
+      TLabelList list("pool-" + std::to_string(i), 1.0);
+      list.Add("pool-x" + std::to_string(i), 1.0);
+      Data data(1, 1, 0, true);
+      data.SetLabels(0, &list);
+    }
+    EXPECT_EQ(before + 1, TLabel::NameCount());
+  }
+  EXPECT_EQ(before, TLabel::NameCount());
+}
+
+TEST(LabelListTest, ManyLabelsKeepTheirOrderThroughGrowthAndCopies) {
+  TLabelList list;
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 37; ++i) list.Add("L" + std::to_string(i), i + 1.0);
+  }
+  ASSERT_EQ(37, list.Count());
+  TLabelList copy;
+  copy.Add("other", 5.0);
+  copy.Add("other2", 5.0);
+  copy = list;
+  list.Add("L36", 1.0);
+  for (int i = 0; i < 37; ++i) {
+    EXPECT_EQ("L" + std::to_string(i), copy.Label(i).Name());
+    EXPECT_EQ(3.0 * (i + 1), copy.Label(i).Weight());
+  }
+  EXPECT_EQ(3.0 * 37 + 1.0, list.Label(36).Weight());
+  list.Clear();
+  EXPECT_TRUE(list.Empty());
+  list.Add("L5", 1.0);
+  ASSERT_EQ(1, list.Count());
+  EXPECT_EQ(1.0, list.Label(0).Weight());
 }
 
 // A labelled set holding a list of weight 1.0, one of weight 2.0 and an empty one.
