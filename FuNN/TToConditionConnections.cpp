@@ -50,6 +50,10 @@ bool TToConditionConnections::IsValid(int from, int to) const {
   return target->inputOf[static_cast<size_t>(to)] == from;
 }
 
+bool TToConditionConnections::IsTrainable(int from, int to) const {
+  return IsValid(from, to) && (GetMask(from, to) & 2) != 0;
+}
+
 void TToConditionConnections::PruneWeight(int, int) {}
 
 void TToConditionConnections::AddWeight(int, int) {}
@@ -166,7 +170,10 @@ void TToConditionConnections::Destroy() {
 }
 
 TBasicConnections* TToConditionConnections::Clone(TBasicNetwork* net) const {
-  return new TToConditionConnections(net, fromLayer, toLayer);
+  auto* copy = new TToConditionConnections(net, fromLayer, toLayer);
+  // The arc flags travel with the copy (a frozen centre stays frozen).
+  if (copy->masks.size() == masks.size()) copy->masks = masks;
+  return copy;
 }
 
 void TToConditionConnections::RemoveFromNeuron(int) {

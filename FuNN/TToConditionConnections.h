@@ -36,6 +36,9 @@ class TToConditionConnections : public TBasicConnections {
   double& Weight(int from, int to) override;
   /// to is a condition neuron and from the input it fuzzifies.
   bool IsValid(int from, int to) const override;
+  /// An existing arc whose mask has the trainable bit: a frozen centre must
+  /// stay frozen through a network file and a copy of the network.
+  bool IsTrainable(int from, int to) const override;
   void PruneWeight(int from, int to) override;     // nothing: every arc stays
   void AddWeight(int from, int to) override;       // nothing
   void UnfreezeWeight(int from, int to) override;  // SetMask(from, to, FMaskAll)

@@ -52,6 +52,10 @@ bool TToOutputConnections::IsValid(int from, int to) const {
   return to < target->numNeurons && target->outputOf[static_cast<size_t>(from)] == to;
 }
 
+bool TToOutputConnections::IsTrainable(int from, int to) const {
+  return IsValid(from, to) && (GetMask(from, to) & 2) != 0;
+}
+
 void TToOutputConnections::PruneWeight(int, int) {}
 
 void TToOutputConnections::AddWeight(int, int) {}
@@ -170,7 +174,8 @@ void TToOutputConnections::Destroy() {
 TBasicConnections* TToOutputConnections::Clone(TBasicNetwork* net) const {
   auto* copy = new TToOutputConnections(net, fromLayer, toLayer);
   copy->centres = centres;
-  copy->masks.assign(centres.size(), FMaskAll);
+  // The arc flags travel with the copy (a frozen centre stays frozen).
+  copy->masks = masks;
   return copy;
 }
 

@@ -24,6 +24,7 @@
 #include "FuNN/TConditionLayer.h"
 #include "FuNN/TFuNN.h"
 #include "FuNN/TFuNNOutputLayer.h"
+#include "FuNN/TToConditionConnections.h"
 #include "FuNN/TToOutputConnections.h"
 #endif
 #if NUXA_CONFIG_MLP
@@ -335,8 +336,15 @@ class Generator {
     }
     FillMasked(*net->GetRuleConnections(2));
     FillMasked(*net->GetRuleConnections(3));
-    // Centres stay trainable: the matrix form records IsTrainable, which the
-    // centre sets answer with IsValid, so a frozen centre is not kept.
+    // Frozen centres must survive the file in both the matrix and the list form.
+    for (TBasicConnections* set : {static_cast<TBasicConnections*>(net->GetConditionConnections()),
+                                   static_cast<TBasicConnections*>(net->GetOutputConnections())}) {
+      for (int s = 0; s < set->GetNumFrom(); ++s) {
+        for (int t = 0; t < set->GetNumTo(); ++t) {
+          if (set->IsValid(s, t) && Chance(0.3)) set->FreezeWeight(s, t);
+        }
+      }
+    }
     return net;
   }
 #endif

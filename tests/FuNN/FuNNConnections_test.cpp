@@ -152,9 +152,31 @@ TEST(TToOutputConnectionsTest, ResetCentresAndClone) {
   TFuNN copy(net);
   const TToOutputConnections& cloned = *copy.GetOutputConnections();
   EXPECT_EQ(cloned.centres, set.centres);
-  EXPECT_EQ(cloned.masks, std::vector<unsigned char>(6, FMaskAll));
   set.centres[0] = 0.5;
   EXPECT_EQ(cloned.centres[0], 0.0);
+}
+
+// A frozen centre stays frozen for the network file writer (which asks
+// IsTrainable) and in a copy of the network.
+TEST(FuNNConnectionsTest, FrozenCentresStayFrozenInCopies) {
+  TFuNN net = funn_test::MakeFuNN32();
+  TToConditionConnections& condition = *net.GetConditionConnections();
+  TToOutputConnections& output = *net.GetOutputConnections();
+  ASSERT_TRUE(condition.IsValid(1, 4));
+  ASSERT_TRUE(output.IsValid(2, 0));
+  condition.FreezeWeight(1, 4);
+  output.FreezeWeight(2, 0);
+  EXPECT_FALSE(condition.IsTrainable(1, 4));
+  EXPECT_TRUE(condition.IsTrainable(0, 0));
+  EXPECT_FALSE(output.IsTrainable(2, 0));
+  EXPECT_TRUE(output.IsTrainable(1, 0));
+  EXPECT_FALSE(output.IsTrainable(2, 1)) << "no such arc";
+
+  TFuNN copy(net);
+  EXPECT_FALSE(copy.GetConditionConnections()->IsTrainable(1, 4));
+  EXPECT_TRUE(copy.GetConditionConnections()->IsTrainable(0, 0));
+  EXPECT_FALSE(copy.GetOutputConnections()->IsTrainable(2, 0));
+  EXPECT_EQ(copy.GetOutputConnections()->masks, output.masks);
 }
 
 // A network file may put these sets between layers of other kinds; they then
