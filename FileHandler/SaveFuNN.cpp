@@ -8,6 +8,7 @@
 
 #include "Common/Assert.h"
 #include "Common/Exceptions.h"
+#include "FileHandler/NetworkFileReader.h"
 #include "FileHandler/ParseTools.h"
 #include "FuNN/TConditionLayer.h"
 #include "FuNN/TFuNNOutputLayer.h"
@@ -113,8 +114,12 @@ void ReadMFBlock(std::istream& is, TBasicLayer& layer, const char* tag) {
     for (int i = 0; i < n; ++i) {
       if (counts[static_cast<size_t>(i)] < 0) Fail(is, "membership index missing");
     }
+    // Without the action layer in place (a file may give the layers out of
+    // order) the counts are bounded by the largest network a file may hold,
+    // so a few bytes cannot make the layer reserve gigabytes.
     const TBasicLayer* actions = ActionLayer(*output);
-    if (sum > INT_MAX || (actions != nullptr && sum != actions->numNeurons) ||
+    if (sum > INT_MAX || (actions == nullptr && sum > kMaxNetworkNeurons) ||
+        (actions != nullptr && sum != actions->numNeurons) ||
         !output->IsValidMembership(static_cast<int>(sum), counts.data())) {
       Fail(is, "MF counts do not match the number of action neurons");
     }

@@ -103,6 +103,24 @@ struct BadBlock {
 // Every refusal leaves the layer as it was: the counts are checked before any
 // reaches the layer, and the one block that fails at its end tag carries the
 // counts the layer already has.
+// An output layer read before the action layer below it has no count to
+// match; its counts are still bounded, so a file cannot make it reserve
+// gigabytes.
+TEST(SaveFuNN, OutputCountsWithoutTheActionLayerAreBounded) {
+  TFuNN net;
+  auto* output = new TFuNNOutputLayer(&net, 5, 2);
+  net.SetLayer(5, output);
+  ASSERT_EQ(net.GetLayer(4), nullptr);
+  try {
+    ReadBlock("[OutputMF] [Output=0 MF=2000000000 ] [Output=1 MF=2 ] [~OutputMF]", *output);
+    ADD_FAILURE() << "no exception";
+  } catch (const FileTools::Error& e) {
+    EXPECT_EQ(e.message, "MF counts do not match the number of action neurons");
+  }
+  ReadBlock("[OutputMF] [Output=0 MF=2 ] [Output=1 MF=3 ] [~OutputMF]", *output);
+  EXPECT_EQ(output->membershipCounts, (Counts{2, 3}));
+}
+
 TEST(SaveFuNN, RefusesBadBlocks) {
   const BadBlock cases[] = {
       // The block reader's own failures.
