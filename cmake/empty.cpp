@@ -1,1 +1,0 @@
-// Keeps a library target valid while its directories hold no sources yet.
