@@ -49,6 +49,55 @@ struct TFuNN::Parts {
   TPrunedConnections* Pruned(int weightLayer) const {
     return weightLayer == 2 ? toRules : toActions;
   }
+
+  // The stored value of an arc of weight layer 1 to 4 (checked by the caller).
+  double& Weight(int weightLayer, int from, int to) const {
+    switch (weightLayer) {
+      case 1:
+        return toCondition->Weight(from, to);
+      case 4:
+        return toOutput->Weight(from, to);
+      default:
+        return Pruned(weightLayer)->Weight(from, to);
+    }
+  }
+
+  // Calls visit(from, to, k) for each weight of the layer in its canonical
+  // order, k counting from 0.
+  template <typename Visit>
+  void ForEachWeight(int weightLayer, Visit visit) const {
+    switch (weightLayer) {
+      case 1:
+        for (int k = 0; k < conditions; ++k)
+          visit(condition->inputOf[static_cast<size_t>(k)], k, k);
+        break;
+      case 2:
+      case 3: {
+        const int nFrom = weightLayer == 2 ? conditions : rules;
+        const int nTo = weightLayer == 2 ? rules : actions;
+        for (int from = 0; from < nFrom; ++from) {
+          for (int to = 0; to < nTo; ++to) visit(from, to, from * nTo + to);
+        }
+        break;
+      }
+      default:
+        for (int a = 0; a < actions; ++a) visit(a, output->outputOf[static_cast<size_t>(a)], a);
+    }
+  }
+
+  // The number of weights ForEachWeight visits.
+  size_t WeightCount(int weightLayer) const {
+    switch (weightLayer) {
+      case 1:
+        return static_cast<size_t>(conditions);
+      case 2:
+        return static_cast<size_t>(conditions) * static_cast<size_t>(rules);
+      case 3:
+        return static_cast<size_t>(rules) * static_cast<size_t>(actions);
+      default:
+        return static_cast<size_t>(actions);
+    }
+  }
 };
 
 TFuNN::TFuNN() {
@@ -206,16 +255,7 @@ void TFuNN::GetWeightValue(int weightLayer, int from, int to, double& value) {
   RequireWeightLayer(weightLayer, kLocation);
   const Parts parts = RequireParts(kLocation);
   if (!IsWeight(parts, weightLayer, from, to)) BadParameter("Invalid weight number", kLocation);
-  switch (weightLayer) {
-    case 1:
-      value = parts.toCondition->Weight(from, to);
-      break;
-    case 4:
-      value = parts.toOutput->Weight(from, to);
-      break;
-    default:
-      value = parts.Pruned(weightLayer)->Weight(from, to);
-  }
+  value = parts.Weight(weightLayer, from, to);
 }
 
 void TFuNN::SetWeightValue(int weightLayer, int from, int to, double value) {
@@ -223,50 +263,22 @@ void TFuNN::SetWeightValue(int weightLayer, int from, int to, double value) {
   RequireWeightLayer(weightLayer, kLocation);
   const Parts parts = RequireParts(kLocation);
   if (!IsWeight(parts, weightLayer, from, to)) BadParameter("Invalid weight number", kLocation);
-  switch (weightLayer) {
-    case 1:
-      parts.toCondition->Weight(from, to) = value;
-      break;
-    case 4:
-      parts.toOutput->Weight(from, to) = value;
-      break;
-    default:
-      parts.Pruned(weightLayer)->Weight(from, to) = value;
-  }
+  parts.Weight(weightLayer, from, to) = value;
 }
 
+// The structure is looked up once per call, not once per weight: a loader
+// sets layers of close to a million weights.
 void TFuNN::GetWeightLayer(int weightLayer, int& count, std::vector<double>& values) {
   static const char* const kLocation = "TFuNN::GetWeightLayer";
   RequireWeightLayer(weightLayer, kLocation);
   const Parts parts = RequireParts(kLocation);
-  std::vector<double> out;
-  switch (weightLayer) {
-    case 1:
-      out.resize(static_cast<size_t>(parts.conditions));
-      for (int k = 0; k < parts.conditions; ++k) {
-        GetWeightValue(1, parts.condition->inputOf[static_cast<size_t>(k)], k,
-                       out[static_cast<size_t>(k)]);
-      }
-      break;
-    case 2:
-    case 3: {
-      const int nFrom = weightLayer == 2 ? parts.conditions : parts.rules;
-      const int nTo = weightLayer == 2 ? parts.rules : parts.actions;
-      out.resize(static_cast<size_t>(nFrom) * static_cast<size_t>(nTo));
-      for (int from = 0; from < nFrom; ++from) {
-        for (int to = 0; to < nTo; ++to) {
-          GetWeightValue(weightLayer, from, to, out[static_cast<size_t>(from * nTo + to)]);
-        }
-      }
-      break;
+  std::vector<double> out(parts.WeightCount(weightLayer));
+  parts.ForEachWeight(weightLayer, [&](int from, int to, int k) {
+    if (!IsWeight(parts, weightLayer, from, to)) {
+      BadParameter("Invalid weight number", "TFuNN::GetWeightValue");
     }
-    default:
-      out.resize(static_cast<size_t>(parts.actions));
-      for (int a = 0; a < parts.actions; ++a) {
-        GetWeightValue(4, a, parts.output->outputOf[static_cast<size_t>(a)],
-                       out[static_cast<size_t>(a)]);
-      }
-  }
+    out[static_cast<size_t>(k)] = parts.Weight(weightLayer, from, to);
+  });
   count = static_cast<int>(out.size());
   values = std::move(out);
 }
@@ -275,28 +287,12 @@ void TFuNN::SetWeightLayer(int weightLayer, const double* values) {
   static const char* const kLocation = "TFuNN::SetWeightLayer";
   RequireWeightLayer(weightLayer, kLocation);
   const Parts parts = RequireParts(kLocation);
-  switch (weightLayer) {
-    case 1:
-      for (int k = 0; k < parts.conditions; ++k) {
-        SetWeightValue(1, parts.condition->inputOf[static_cast<size_t>(k)], k, values[k]);
-      }
-      break;
-    case 2:
-    case 3: {
-      const int nFrom = weightLayer == 2 ? parts.conditions : parts.rules;
-      const int nTo = weightLayer == 2 ? parts.rules : parts.actions;
-      for (int from = 0; from < nFrom; ++from) {
-        for (int to = 0; to < nTo; ++to) {
-          SetWeightValue(weightLayer, from, to, values[from * nTo + to]);
-        }
-      }
-      break;
+  parts.ForEachWeight(weightLayer, [&](int from, int to, int k) {
+    if (!IsWeight(parts, weightLayer, from, to)) {
+      BadParameter("Invalid weight number", "TFuNN::SetWeightValue");
     }
-    default:
-      for (int a = 0; a < parts.actions; ++a) {
-        SetWeightValue(4, a, parts.output->outputOf[static_cast<size_t>(a)], values[a]);
-      }
-  }
+    parts.Weight(weightLayer, from, to) = values[k];
+  });
 }
 
 void TFuNN::FreezeWeight(int weightLayer, int to, int from) {

@@ -155,6 +155,34 @@ class TQVNetworkReader {
   const char* location_;
 };
 
+/// A weight matrix holds at most this many weights (the networks count them
+/// in an int).
+constexpr std::int64_t kQVMaxNetworkWeights = std::numeric_limits<int>::max();
+
+/// Reads the header words up to "RMS_ERROR:" and its number. "TITLE:",
+/// "DESCRIPTION:", "EPOCHS:" and "RMS_ERROR:" go to header (a FuNN or an MLP
+/// header record); every other word is passed to other(word), which reads
+/// the count after a keyword of its own and skips the rest. A keyword given
+/// twice takes its later value.
+template <typename Info, typename Other>
+void ReadQVNetworkHeader(TQVNetworkReader& reader, Info& header, Other other) {
+  for (;;) {
+    const std::string_view word = reader.Word();
+    if (word == "TITLE:") {
+      header.SetTitle(reader.HeaderText());
+    } else if (word == "DESCRIPTION:") {
+      header.SetDescription(reader.HeaderText());
+    } else if (word == "EPOCHS:") {
+      header.SetEpochs(reader.Integer());
+    } else if (word == "RMS_ERROR:") {
+      header.SetRMSError(reader.Double());
+      return;
+    } else {
+      other(word);
+    }
+  }
+}
+
 }  // namespace nuxa
 
 #endif  // NUXA_QVCOMPATIBILITY_FILEHANDLERS_TQVNETWORKREADER_H_

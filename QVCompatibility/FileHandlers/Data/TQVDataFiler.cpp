@@ -12,9 +12,9 @@
 
 #include "Common/Exceptions.h"
 #include "DataObject/Data.h"
-#include "FileHandler/OutputFile.h"
-#include "FileHandler/ParseTools.h"
+#include "QVCompatibility/FileHandlers/Data/TQVDataWriter.h"
 #include "QVCompatibility/FileHandlers/Data/TQVWordReader.h"
+#include "QVCompatibility/FileHandlers/TQVLegacyInput.h"
 
 namespace nuxa {
 
@@ -107,7 +107,7 @@ void TQVDataFiler::LoadData(const char* fileName, std::unique_ptr<Data>& data,
   data.reset();
   info.reset();
   std::ifstream in;
-  if (!OpenLegacyFile(fileName, in)) ThrowException("Unable to open file", "File Error", kLoadData);
+  OpenLegacyInput(fileName, in, kLoadData);
   LoadData(in, fileName, data, info);
 }
 
@@ -236,22 +236,14 @@ void TQVDataFiler::GetFuNNFilerNormalisationInfo(TQVWordReader& reader, TQVFuNND
 }
 
 void TQVDataFiler::SaveData(const char* fileName, const Data& data, const TQVDataFileInfo& info) {
-  OutputFile file;
-  if (!file.Open(fileName))
-    throw FileTools::Error("Unable to open file for output", nullptr, nullptr);
-  SaveData(file.stream(), data, info);
-  file.Commit();
+  SaveLegacyDataFile(fileName, [&](std::ostream& os) { SaveData(os, data, info); });
 }
 
 void TQVDataFiler::SaveData(std::ostream& os, const Data& data, const TQVDataFileInfo& info) {
-  os.unsetf(std::ios::floatfield);
-  os.precision(6);
   const int inputs = data.Inputs() > 0 ? data.Inputs() : 0;
   const int outputs = data.Outputs() > 0 ? data.Outputs() : 0;
 
-  WriteLegacyHeaderText(os, "TITLE:", "    ", info.Title());
-  WriteLegacyHeaderText(os, "DESCRIPTION:", "  ", info.Description());
-  os << "INPUTS:  " << inputs << '\n';
+  WriteLegacyDataHeading(os, info, inputs);
   if (outputs > 0) os << "OUTPUTS: " << outputs << '\n';
   if (const auto* funn = dynamic_cast<const TQVFuNNDataFileInfo*>(&info)) {
     const char* word = funn->NormalisationWord();
@@ -273,9 +265,7 @@ void TQVDataFiler::SaveData(std::ostream& os, const Data& data, const TQVDataFil
 
   for (int i = 0; i < data.DataRows(); ++i) {
     const int slot = data.RingSlot(i);
-    const double* in_values = data.InputRowPtr(slot);
-    for (int c = 0; c < inputs; ++c) os << in_values[c] << ' ';
-    os << ' ';
+    WriteLegacyInputValues(os, data.InputRowPtr(slot), inputs);
     const double* out_values = data.OutputRowPtr(slot);
     for (int c = 0; c < outputs; ++c) os << out_values[c] << ' ';
     os << '\n';

@@ -11,9 +11,9 @@
 
 #include "Common/Exceptions.h"
 #include "DataObject/Data.h"
-#include "FileHandler/OutputFile.h"
-#include "FileHandler/ParseTools.h"
+#include "QVCompatibility/FileHandlers/Data/TQVDataWriter.h"
 #include "QVCompatibility/FileHandlers/Data/TQVWordReader.h"
+#include "QVCompatibility/FileHandlers/TQVLegacyInput.h"
 
 namespace nuxa {
 
@@ -39,7 +39,7 @@ void TQVLabelFiler::LoadData(const char* fileName, std::unique_ptr<Data>& data,
   data.reset();
   info.reset();
   std::ifstream in;
-  if (!OpenLegacyFile(fileName, in)) ThrowException("Unable to open file", "File Error", kLoadData);
+  OpenLegacyInput(fileName, in, kLoadData);
   LoadData(in, fileName, data, info);
 }
 
@@ -106,20 +106,13 @@ void TQVLabelFiler::LoadData(std::istream& in, const char* fileName, std::unique
 }
 
 void TQVLabelFiler::SaveData(const char* fileName, const Data& data, const TQVFileInfo& info) {
-  OutputFile file;
-  if (!file.Open(fileName))
-    throw FileTools::Error("Unable to open file for output", nullptr, nullptr);
-  SaveData(file.stream(), data, info);
-  file.Commit();
+  SaveLegacyDataFile(fileName, [&](std::ostream& os) { SaveData(os, data, info); });
 }
 
 void TQVLabelFiler::SaveData(std::ostream& os, const Data& data, const TQVFileInfo& info) {
-  os.unsetf(std::ios::floatfield);
-  os.precision(6);
   const int inputs = data.Inputs() > 0 ? data.Inputs() : 0;
-  WriteLegacyHeaderText(os, "TITLE:", "    ", info.Title());
-  WriteLegacyHeaderText(os, "DESCRIPTION:", "  ", info.Description());
-  os << "INPUTS:  " << inputs << "\n\n";
+  WriteLegacyDataHeading(os, info, inputs);
+  os << '\n';
   for (int i = 0; i < data.DataRows(); ++i) {
     const int slot = data.RingSlot(i);
     const TLabelList* labels = nullptr;
@@ -128,9 +121,8 @@ void TQVLabelFiler::SaveData(std::ostream& os, const Data& data, const TQVFileIn
     if (labels == nullptr || labels->Empty()) {
       ThrowException("Row has no label", "Bad Parameter", "TQVLabelFiler::SaveData");
     }
-    const double* values = data.InputRowPtr(slot);
-    for (int c = 0; c < inputs; ++c) os << values[c] << ' ';
-    os << ' ' << labels->Label(0).Name() << '\n';
+    WriteLegacyInputValues(os, data.InputRowPtr(slot), inputs);
+    os << labels->Label(0).Name() << '\n';
   }
 }
 

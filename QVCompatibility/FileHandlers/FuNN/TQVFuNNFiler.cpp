@@ -1,19 +1,17 @@
 #include "QVCompatibility/FileHandlers/FuNN/TQVFuNNFiler.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
-#include <limits>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Common/Exceptions.h"
-#include "FileHandler/OutputFile.h"
-#include "FileHandler/ParseTools.h"
-#include "QVCompatibility/FileHandlers/Data/TQVWordReader.h"
+#include "QVCompatibility/FileHandlers/TQVLegacyInput.h"
 #include "QVCompatibility/FileHandlers/TQVNetworkReader.h"
+#include "QVCompatibility/FileHandlers/TQVNetworkWriter.h"
 
 namespace nuxa {
 
@@ -21,10 +19,6 @@ namespace {
 
 constexpr char kLoadLocation[] = "TQVFuNNFiler::LoadFuNN";
 constexpr char kSaveLocation[] = "TQVFuNNFiler::SaveFuNN";
-
-// A weight layer holds at most this many weights (the network counts them in
-// an int).
-constexpr int64_t kMaxWeights = std::numeric_limits<int>::max();
 
 // Two label words, then Members, Min, Max and Width.
 std::vector<TFuzzifiedRow> ReadFuzzifiedRows(TQVNetworkReader& reader, int32_t count) {
@@ -66,25 +60,15 @@ bool AnyBelowTwo(const std::vector<int>& members) {
   return false;
 }
 
-// The stream's default form of a double: printf "%g", six significant
-// digits; right-aligned in width characters when width > 0.
-std::string Number(double value, int width = 0) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%*g", width, value);
-  return text;
-}
-
 void WriteMatrixRow(std::ostream& os, size_t label, const double* values, size_t count) {
-  os << '(' << label << ')';
-  for (size_t k = 0; k < count; ++k) os << Number(values[k], 14);
-  os << "\r\n";
+  WriteQVMatrixRow(os, label, count, [values](size_t k) { return values[k]; });
 }
 
 void WriteFuzzifiedRow(std::ostream& os, const char* label, size_t number,
                        const TFuzzifiedRow& row) {
   os << ' ' << label << ' ' << number << ":      " << row.Members << "             "
-     << Number(row.Min) << "         " << Number(row.Max) << "       " << Number(row.Width)
-     << "\r\n";
+     << QVNetworkNumber(row.Min) << "         " << QVNetworkNumber(row.Max) << "       "
+     << QVNetworkNumber(row.Width) << "\r\n";
 }
 
 // Whether info can describe net: tables set, one row per input and output.
@@ -103,9 +87,7 @@ void TQVFuNNFiler::LoadFuNN(const char* fileName, std::unique_ptr<TFuNN>& net,
   net.reset();
   info.reset();
   std::ifstream in;
-  if (!OpenLegacyFile(fileName, in)) {
-    ThrowException("Unable to open file", "File Error", kLoadLocation);
-  }
+  OpenLegacyInput(fileName, in, kLoadLocation);
   LoadFuNN(in, fileName, net, info);
 }
 
@@ -118,13 +100,8 @@ void TQVFuNNFiler::LoadFuNN(std::istream& in, const char* fileName, std::unique_
 
   // Header, up to "RMS_ERROR:" and its number.
   std::optional<int32_t> inputs, conditions, rules, actions, outputs;
-  for (;;) {
-    const std::string_view word = reader.Word();
-    if (word == "TITLE:") {
-      header.SetTitle(reader.HeaderText());
-    } else if (word == "DESCRIPTION:") {
-      header.SetDescription(reader.HeaderText());
-    } else if (word == "INPUTS:") {
+  ReadQVNetworkHeader(reader, header, [&](std::string_view word) {
+    if (word == "INPUTS:") {
       inputs = reader.Integer();
       header.SetInputs(*inputs);
     } else if (word == "CONDITION:") {
@@ -136,20 +113,18 @@ void TQVFuNNFiler::LoadFuNN(std::istream& in, const char* fileName, std::unique_
     } else if (word == "OUTPUTS:") {
       outputs = reader.Integer();
       header.SetOutputs(*outputs);
-    } else if (word == "EPOCHS:") {
-      header.SetEpochs(reader.Integer());
-    } else if (word == "RMS_ERROR:") {
-      header.SetRMSError(reader.Double());
-      break;
     }
-  }
-  // The counts as the header finally gives them. A network without inputs or
-  // outputs means nothing; the weight limit keeps the layers' arcs countable.
+  });
+  // The counts as the header finally gives them. A network without inputs,
+  // rules or outputs means nothing; the weight limit keeps the layers' arcs
+  // countable. Without rules two matrices would be empty, and the search for
+  // a matrix's first "(" would take the next matrix's rows for its own.
   for (const std::optional<int32_t>& count : {inputs, conditions, rules, actions, outputs}) {
     if (!count || *count < 0) reader.BadFormat();
   }
   const int32_t n = *inputs, c = *conditions, r = *rules, a = *actions, p = *outputs;
-  if (n == 0 || p == 0 || int64_t{c} * r > kMaxWeights || int64_t{r} * a > kMaxWeights) {
+  if (n == 0 || r == 0 || p == 0 || int64_t{c} * r > kQVMaxNetworkWeights ||
+      int64_t{r} * a > kQVMaxNetworkWeights) {
     reader.BadFormat();
   }
 
@@ -199,14 +174,7 @@ void TQVFuNNFiler::SaveFuNN(const char* fileName, TFuNN& net, const TQVFuNNFileI
   if (!HeaderFits(net, info)) {
     ThrowException("Header does not match the network", "Bad Parameter", kSaveLocation);
   }
-  OutputFile file;
-  if (!file.Open(fileName)) ThrowException("Unable to open file", "File Error", kSaveLocation);
-  SaveFuNN(file.stream(), net, info);
-  try {
-    file.Commit();
-  } catch (const FileTools::Error&) {
-    ThrowException("Error writing file", "File Error", kSaveLocation);
-  }
+  SaveQVNetworkFile(fileName, kSaveLocation, [&](std::ostream& os) { SaveFuNN(os, net, info); });
 }
 
 void TQVFuNNFiler::SaveFuNN(std::ostream& os, TFuNN& net, const TQVFuNNFileInfo& info) {
@@ -222,24 +190,19 @@ void TQVFuNNFiler::SaveFuNN(std::ostream& os, TFuNN& net, const TQVFuNNFileInfo&
   info.GetInputMF(inputRows);
   info.GetOutputMF(outputRows);
 
-  const char* title = info.Title();
-  const char* description = info.Description();
-  os << "TITLE:  " << (title != nullptr ? title : "") << "\r\n";
-  os << "DESCRIPTION:  " << (description != nullptr ? description : "") << "\r\n";
-  os << "\r\n";
+  WriteQVNetworkTitle(os, info);
   os << "INPUTS:       " << n << "\r\n";
   os << "CONDITION:    " << c << "\r\n";
   os << "rule_layer:   " << r << "\r\n";
   os << "ACTION:       " << a << "\r\n";
   os << "OUTPUTS:      " << p << "\r\n";
-  os << "EPOCHS:       " << info.Epochs() << "\r\n";
-  os << "RMS_ERROR:    " << Number(info.RMSError()) << "\r\n";
-  os << "\r\n";
+  WriteQVNetworkTraining(os, info);
 
   os << "PARAMETERS: Learning_Rate  Momentum  Gain_Term\r\n";
   for (int row = 0; row < TQVFuNNFileInfo::kParameterRows; ++row) {
-    os << " Layer " << row + 2 << ":        " << Number(info.Parameter(row, 0)) << "         "
-       << Number(info.Parameter(row, 1)) << "         " << Number(info.Parameter(row, 2)) << "\r\n";
+    os << " Layer " << row + 2 << ":        " << QVNetworkNumber(info.Parameter(row, 0))
+       << "         " << QVNetworkNumber(info.Parameter(row, 1)) << "         "
+       << QVNetworkNumber(info.Parameter(row, 2)) << "\r\n";
   }
   os << "\r\n";
 

@@ -1,21 +1,19 @@
 #include "QVCompatibility/FileHandlers/MLP/TQVMLPFiler.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
-#include <limits>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Common/Exceptions.h"
-#include "FileHandler/OutputFile.h"
-#include "FileHandler/ParseTools.h"
 #include "NeuralNets/TBasicLayer.h"
 #include "NeuralNets/TConnections.h"
-#include "QVCompatibility/FileHandlers/Data/TQVWordReader.h"
+#include "QVCompatibility/FileHandlers/TQVLegacyInput.h"
 #include "QVCompatibility/FileHandlers/TQVNetworkReader.h"
+#include "QVCompatibility/FileHandlers/TQVNetworkWriter.h"
 
 namespace nuxa {
 
@@ -30,17 +28,6 @@ constexpr int kBias = 0;
 constexpr int kInput = 1;
 constexpr int kHidden = 2;
 constexpr int kOutput = 3;
-
-// A set holds at most this many weights (the network counts them in an int).
-constexpr int64_t kMaxWeights = std::numeric_limits<int>::max();
-
-// The stream's default form of a double: printf "%g", six significant
-// digits; right-aligned in width characters when width > 0.
-std::string Number(double value, int width = 0) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%*g", width, value);
-  return text;
-}
 
 int LayerSize(const TBasicNetwork& net, int layer) {
   return net.GetLayer(layer)->numNeurons;
@@ -70,9 +57,8 @@ bool HasLoaderShape(const TMLPNetwork& net) {
 void WriteSet(std::ostream& os, const char* heading, TBasicConnections& set, int from, int to) {
   os << heading << "\r\n";
   for (int i = 0; i < from; ++i) {
-    os << '(' << i << ')';
-    for (int j = 0; j < to; ++j) os << Number(set.Weight(i, j), 14);
-    os << "\r\n";
+    WriteQVMatrixRow(os, static_cast<size_t>(i), static_cast<size_t>(to),
+                     [&set, i](size_t j) { return set.Weight(i, static_cast<int>(j)); });
   }
   os << "\r\n";
 }
@@ -80,7 +66,9 @@ void WriteSet(std::ostream& os, const char* heading, TBasicConnections& set, int
 // The bias sets as a column: one row per to-neuron.
 void WriteBias(std::ostream& os, const char* heading, TBasicConnections& set, int to) {
   os << heading << "\r\n";
-  for (int j = 0; j < to; ++j) os << '(' << j << ')' << Number(set.Weight(0, j), 14) << "\r\n";
+  for (int j = 0; j < to; ++j) {
+    WriteQVMatrixRow(os, static_cast<size_t>(j), 1, [&set, j](size_t) { return set.Weight(0, j); });
+  }
   os << "\r\n";
 }
 
@@ -91,9 +79,7 @@ void TQVMLPFiler::LoadMLP(const char* fileName, std::unique_ptr<TMLPNetwork>& ne
   net.reset();
   info.reset();
   std::ifstream in;
-  if (!OpenLegacyFile(fileName, in)) {
-    ThrowException("Unable to open file", "File Error", kLoadLocation);
-  }
+  OpenLegacyInput(fileName, in, kLoadLocation);
   LoadMLP(in, fileName, net, info);
 }
 
@@ -106,25 +92,15 @@ void TQVMLPFiler::LoadMLP(std::istream& in, const char* fileName, std::unique_pt
 
   // Header, up to "RMS_ERROR:" and its number.
   std::optional<int32_t> inputs, hidden, outputs;
-  for (;;) {
-    const std::string_view word = reader.Word();
-    if (word == "TITLE:") {
-      header.SetTitle(reader.HeaderText());
-    } else if (word == "DESCRIPTION:") {
-      header.SetDescription(reader.HeaderText());
-    } else if (word == "INPUTS:") {
+  ReadQVNetworkHeader(reader, header, [&](std::string_view word) {
+    if (word == "INPUTS:") {
       inputs = reader.Integer();
     } else if (word == "HIDDEN:") {
       hidden = reader.Integer();
     } else if (word == "OUTPUTS:") {
       outputs = reader.Integer();
-    } else if (word == "EPOCHS:") {
-      header.SetEpochs(reader.Integer());
-    } else if (word == "RMS_ERROR:") {
-      header.SetRMSError(reader.Double());
-      break;
     }
-  }
+  });
   // Every layer needs neurons, and every count appears in a matrix's size,
   // so the file itself bounds the network. The weight limit keeps the sets'
   // arcs countable.
@@ -132,7 +108,8 @@ void TQVMLPFiler::LoadMLP(std::istream& in, const char* fileName, std::unique_pt
     if (!count || *count <= 0) reader.BadFormat();
   }
   const int32_t n = *inputs, h = *hidden, p = *outputs;
-  if (int64_t{n} * h > kMaxWeights || int64_t{h} * p > kMaxWeights) reader.BadFormat();
+  if (int64_t{n} * h > kQVMaxNetworkWeights || int64_t{h} * p > kQVMaxNetworkWeights)
+    reader.BadFormat();
 
   std::vector<double> inToHidden, hiddenToOut, hiddenBias, outputBias;
   reader.ReadMatrix(static_cast<uint64_t>(int64_t{n} * h), inToHidden);
@@ -163,14 +140,7 @@ void TQVMLPFiler::SaveMLP(const char* fileName, TMLPNetwork& net, const TQVMLPFi
   if (!HasLoaderShape(net)) {
     ThrowException("Not a three-layer network with bias", "Bad Parameter", kSaveLocation);
   }
-  OutputFile file;
-  if (!file.Open(fileName)) ThrowException("Unable to open file", "File Error", kSaveLocation);
-  SaveMLP(file.stream(), net, info);
-  try {
-    file.Commit();
-  } catch (const FileTools::Error&) {
-    ThrowException("Error writing file", "File Error", kSaveLocation);
-  }
+  SaveQVNetworkFile(fileName, kSaveLocation, [&](std::ostream& os) { SaveMLP(os, net, info); });
 }
 
 void TQVMLPFiler::SaveMLP(std::ostream& os, TMLPNetwork& net, const TQVMLPFileInfo& info) {
@@ -178,17 +148,11 @@ void TQVMLPFiler::SaveMLP(std::ostream& os, TMLPNetwork& net, const TQVMLPFileIn
     ThrowException("Not a three-layer network with bias", "Bad Parameter", kSaveLocation);
   }
   const int n = LayerSize(net, kInput), h = LayerSize(net, kHidden), p = LayerSize(net, kOutput);
-  const char* title = info.Title();
-  const char* description = info.Description();
-  os << "TITLE:  " << (title != nullptr ? title : "") << "\r\n";
-  os << "DESCRIPTION:  " << (description != nullptr ? description : "") << "\r\n";
-  os << "\r\n";
+  WriteQVNetworkTitle(os, info);
   os << "INPUTS:       " << n << "\r\n";
   os << "HIDDEN:       " << h << "\r\n";
   os << "OUTPUTS:      " << p << "\r\n";
-  os << "EPOCHS:       " << info.Epochs() << "\r\n";
-  os << "RMS_ERROR:    " << Number(info.RMSError()) << "\r\n";
-  os << "\r\n";
+  WriteQVNetworkTraining(os, info);
   WriteSet(os, " Input        Hidden layer", *net.GetConnections(kInput, kHidden), n, h);
   WriteSet(os, " Hidden        Output layer", *net.GetConnections(kHidden, kOutput), h, p);
   WriteBias(os, " Hidden Bias", *net.GetConnections(kBias, kHidden), h);

@@ -373,6 +373,7 @@ TEST(TQVFuNNFilerTest, RefusesMalformedFiles) {
        Replace(kDemoHead.substr(0, kDemoHead.find("RMS")), "CONDITION:", "x"), kEnd},
       {"negative ACTION", Replace(demo, "ACTION:       2", "ACTION: -2"), kBad},
       {"no inputs", Replace(demo, "INPUTS:       1", "INPUTS: 0"), kBad},
+      {"no rules", Replace(demo, "rule_layer:   1", "rule_layer: 0"), kBad},
       {"too many weights",
        Replace(Replace(demo, "CONDITION:    2", "CONDITION: 100000"), "rule_layer:   1",
                "rule_layer: 100000"),
