@@ -132,12 +132,7 @@ void TToConditionConnections::Iterate2(TIterateObj2& visitor, TBasicNetwork* net
   const int n = NumArcs(*target);
   for (int k = 0; k < n; ++k) {
     VisitArc(*target, k, Selector(which), [&](int from, int to, double* w, bool trainable) {
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = w;
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.trainable = trainable;
-      visitor.Visit();
+      visitor.VisitArc(from, to, w, trainable);
     });
   }
 }
@@ -150,13 +145,7 @@ void TToConditionConnections::Iterate3(TIterateObj3& visitor, TBasicNetwork* net
   const int n = NumArcs(*target);
   for (int k = 0; k < n; ++k) {
     VisitArc(*target, k, Selector(which), [&](int from, int to, double* w, bool trainable) {
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = w;
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.weight3 = &visitor.connections3->Weight(from, to);
-      visitor.trainable = trainable;
-      visitor.Visit();
+      visitor.VisitArc(from, to, w, trainable);
     });
   }
 }

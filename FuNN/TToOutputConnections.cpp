@@ -134,12 +134,7 @@ void TToOutputConnections::Iterate2(TIterateObj2& visitor, TBasicNetwork* networ
   const int n = NumArcs(*target);
   for (int a = 0; a < n; ++a) {
     VisitArc(*target, a, Selector(which), [&](int from, int to, double* w, bool trainable) {
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = w;
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.trainable = trainable;
-      visitor.Visit();
+      visitor.VisitArc(from, to, w, trainable);
     });
   }
 }
@@ -152,13 +147,7 @@ void TToOutputConnections::Iterate3(TIterateObj3& visitor, TBasicNetwork* networ
   const int n = NumArcs(*target);
   for (int a = 0; a < n; ++a) {
     VisitArc(*target, a, Selector(which), [&](int from, int to, double* w, bool trainable) {
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = w;
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.weight3 = &visitor.connections3->Weight(from, to);
-      visitor.trainable = trainable;
-      visitor.Visit();
+      visitor.VisitArc(from, to, w, trainable);
     });
   }
 }

@@ -92,12 +92,7 @@ void TConnectedConnections::Iterate2(TIterateObj2& visitor, TBasicNetwork* netwo
   visitor.Bind(this, network2);
   for (int to = 0; to < nTo_; ++to) {
     for (int from = 0; from < nFrom_; ++from) {
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = &Weight(from, to);
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.trainable = true;
-      visitor.Visit();
+      visitor.VisitArc(from, to, &Weight(from, to), true);
     }
   }
 }
@@ -107,13 +102,7 @@ void TConnectedConnections::Iterate3(TIterateObj3& visitor, TBasicNetwork* netwo
   visitor.Bind(this, network2, network3);
   for (int to = 0; to < nTo_; ++to) {
     for (int from = 0; from < nFrom_; ++from) {
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = &Weight(from, to);
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.weight3 = &visitor.connections3->Weight(from, to);
-      visitor.trainable = true;
-      visitor.Visit();
+      visitor.VisitArc(from, to, &Weight(from, to), true);
     }
   }
 }

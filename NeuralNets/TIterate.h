@@ -10,6 +10,8 @@
 
 #include <iosfwd>
 
+#include "NeuralNets/TConnections.h"
+
 namespace nuxa {
 
 class TBasicNetwork;
@@ -165,6 +167,16 @@ class TIterateObj2 {
   virtual void Visit();
   /// Rebinds from the traversing set and the same pair of network2.
   void Bind(TBasicConnections* set, TBasicNetwork* network2);
+  /// Sets the per-visit fields, w1 being this network's weight and weight2
+  /// looked up in connections2, and calls Visit.
+  void VisitArc(int from, int to, double* w1, bool isTrainable) {
+    fromNeuron = from;
+    toNeuron = to;
+    weight1 = w1;
+    weight2 = &connections2->Weight(from, to);
+    trainable = isTrainable;
+    Visit();
+  }
 
   int fromLayer;
   int toLayer;
@@ -193,6 +205,16 @@ class TIterateObj3 {
   virtual ~TIterateObj3() = default;
   virtual void Visit();
   void Bind(TBasicConnections* set, TBasicNetwork* network2, TBasicNetwork* network3);
+  /// As TIterateObj2::VisitArc, weight3 looked up in connections3.
+  void VisitArc(int from, int to, double* w1, bool isTrainable) {
+    fromNeuron = from;
+    toNeuron = to;
+    weight1 = w1;
+    weight2 = &connections2->Weight(from, to);
+    weight3 = &connections3->Weight(from, to);
+    trainable = isTrainable;
+    Visit();
+  }
 
   int fromLayer;
   int toLayer;

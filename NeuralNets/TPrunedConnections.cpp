@@ -151,12 +151,7 @@ void TPrunedConnections::Iterate2(TIterateObj2& visitor, TBasicNetwork* network2
     for (int from = 0; from < nFrom_; ++from) {
       const unsigned char m = index_masks[static_cast<size_t>(to)][from];
       if (!Selected(m, sel)) continue;
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = &Weight(from, to);
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.trainable = (m & 2) != 0;
-      visitor.Visit();
+      visitor.VisitArc(from, to, &Weight(from, to), (m & 2) != 0);
     }
   }
 }
@@ -169,13 +164,7 @@ void TPrunedConnections::Iterate3(TIterateObj3& visitor, TBasicNetwork* network2
     for (int from = 0; from < nFrom_; ++from) {
       const unsigned char m = index_masks[static_cast<size_t>(to)][from];
       if (!Selected(m, sel)) continue;
-      visitor.fromNeuron = from;
-      visitor.toNeuron = to;
-      visitor.weight1 = &Weight(from, to);
-      visitor.weight2 = &visitor.connections2->Weight(from, to);
-      visitor.weight3 = &visitor.connections3->Weight(from, to);
-      visitor.trainable = (m & 2) != 0;
-      visitor.Visit();
+      visitor.VisitArc(from, to, &Weight(from, to), (m & 2) != 0);
     }
   }
 }
